@@ -1,0 +1,5 @@
+#include "driver/options.h"
+
+bool IsOptionLead(char c) { return c == '/' || c == '-'; }
+
+const char kUsageOptionLead = '/';
