@@ -1,0 +1,22 @@
+# Shared by the MinGW-w64 toolchain files; they set HOLDFAST_MINGW_TRIPLE.
+set(CMAKE_SYSTEM_NAME Windows)
+
+set(CMAKE_C_COMPILER ${HOLDFAST_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${HOLDFAST_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${HOLDFAST_MINGW_TRIPLE}-windres)
+
+# Only the target's own tree: a host GoogleTest must not be picked up.
+set(CMAKE_FIND_ROOT_PATH /usr/${HOLDFAST_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# The .exe and the .dll run without the MinGW runtime DLLs beside them.
+set(HOLDFAST_MINGW_STATIC_RUNTIME "-static -static-libgcc -static-libstdc++")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "${HOLDFAST_MINGW_STATIC_RUNTIME}")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "${HOLDFAST_MINGW_STATIC_RUNTIME}")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "${HOLDFAST_MINGW_STATIC_RUNTIME}")
+
+# Listing the tests needs the target machine, so it waits for ctest.
+set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
