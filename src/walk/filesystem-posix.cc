@@ -83,15 +83,15 @@ void Describe(ListingState* listing, const dirent* found, DirEntry* entry) {
   entry->size = static_cast<uint64_t>(info.st_size);
 }
 
-bool Matches(const ListingState* listing, const char* name) {
-  return listing->match_all || fnmatch(listing->pattern.c_str(), name, 0) == 0;
-}
-
 }  // namespace
+
+bool MatchesPattern(const std::string& pattern, const char* name) {
+  return pattern == "*.*" || fnmatch(pattern.c_str(), name, 0) == 0;
+}
 
 bool NextEntry(ListingState* listing, DirEntry* entry) {
   while (const dirent* found = readdir(listing->dir)) {
-    if (Matches(listing, found->d_name)) {
+    if (listing->match_all || MatchesPattern(listing->pattern, found->d_name)) {
       Describe(listing, found, entry);
       return true;
     }

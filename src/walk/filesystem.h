@@ -36,5 +36,9 @@ using Listing = std::unique_ptr<ListingState, ListingCloser>;
 // directory cannot be read. `*entry` then holds the first entry.
 Listing OpenListing(const std::string& pattern, DirEntry* entry);
 
+// Whether the POSIX listing takes `name` for `pattern`: fnmatch, except that
+// "*.*" takes every name. (The Windows listing matches by itself.)
+bool MatchesPattern(const std::string& pattern, const char* name);
+
 // False at the end of the listing, or when it fails part-way.
 bool NextEntry(ListingState* listing, DirEntry* entry);
