@@ -47,6 +47,8 @@ struct LoadCase {
   std::vector<std::string> args;
 };
 
+void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.name; }
+
 class UnloadableLibrary : public ::testing::TestWithParam<LoadCase> {};
 
 TEST_P(UnloadableLibrary, MissingLibraryEndsWithStatus3AndNoCall) {
