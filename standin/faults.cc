@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
 #include "complain.h"
+#include "platform.h"
 #include "status.h"
 
 namespace standin {
@@ -150,8 +150,7 @@ struct Armed {
 
 Armed& Current() {
   static Armed armed;
-  const char* value = std::getenv("HOLDFAST_STANDIN_FAULTS");
-  std::string source = value ? value : "";
+  std::string source = Environment("HOLDFAST_STANDIN_FAULTS");
   if (source != armed.source) {
     armed = Armed();
     armed.source = source;

@@ -1,9 +1,8 @@
 #include "journal.h"
 
 #include <cstdio>
-#include <cstdlib>
-
 #include "complain.h"
+#include "platform.h"
 
 namespace standin {
 
@@ -38,18 +37,18 @@ std::string JournalFields(const Call& call) {
 }
 
 void WriteJournal(const std::string& fields, int status, uint32_t retlen) {
-  const char* path = std::getenv("HOLDFAST_STANDIN_JOURNAL");
-  if (!path || !*path)
+  std::string path = Environment("HOLDFAST_STANDIN_JOURNAL");
+  if (path.empty())
     return;
   std::string line = fields + "\tstatus=" + std::to_string(status) +
                      "\tretlen=" + std::to_string(retlen) + "\n";
   // Opened per call so a line is on disk before the caller goes on.
-  FILE* f = std::fopen(path, "ab");
+  FILE* f = std::fopen(path.c_str(), "ab");
   bool ok = f && std::fwrite(line.data(), 1, line.size(), f) == line.size();
   if (f && std::fclose(f) != 0)
     ok = false;
   if (!ok)
-    Complain(std::string("cannot append to journal ") + path);
+    Complain("cannot append to journal " + path);
 }
 
 }  // namespace standin

@@ -32,6 +32,11 @@ bool WriteAll(int fd, const std::string& s) {
 
 }  // namespace
 
+std::string Environment(const char* name) {
+  const char* value = getenv(name);
+  return value ? value : "";
+}
+
 std::string TempDirectory() {
   const char* dir = getenv("TMPDIR");
   std::string out = dir && *dir ? dir : "/tmp";

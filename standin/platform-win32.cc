@@ -21,6 +21,19 @@ bool IsDirectory(const std::string& path) {
 
 }  // namespace
 
+std::string Environment(const char* name) {
+  std::string value(256, '\0');
+  for (;;) {
+    DWORD n = GetEnvironmentVariableA(name, value.data(),
+                                      static_cast<DWORD>(value.size()));
+    if (n < value.size()) {
+      value.resize(n);  // 0 when unset
+      return value;
+    }
+    value.resize(n);
+  }
+}
+
 std::string TempDirectory() {
   char buf[MAX_PATH + 1];
   DWORD n = GetTempPathA(sizeof buf, buf);

@@ -8,6 +8,10 @@ namespace standin {
 
 extern const char kPathSeparator;
 
+// A variable of the process environment as it is now, whichever C runtime
+// set it; unset and empty both read as empty.
+std::string Environment(const char* name);
+
 // The system's folder for temporary files, without a trailing separator.
 std::string TempDirectory();
 

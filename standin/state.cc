@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <string_view>
 
 #include "complain.h"
@@ -97,8 +96,8 @@ bool ReadState(const std::string& path, std::string* text, std::string* err) {
 }  // namespace
 
 std::string StateDirectory() {
-  const char* dir = std::getenv("HOLDFAST_STANDIN_STATE");
-  if (dir && *dir)
+  std::string dir = Environment("HOLDFAST_STANDIN_STATE");
+  if (!dir.empty())
     return dir;
   return TempDirectory() + kPathSeparator + "holdfast-standin";
 }
