@@ -16,9 +16,12 @@ constexpr std::string_view kOwnerMark = "STANDIN-BTRIEVE OWNER\n";
 FileKind ClassifyFile(const std::string& path) {
   errno = 0;
   FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f)
-    return errno == ENOENT || errno == ENOTDIR ? FileKind::kMissing
-                                               : FileKind::kOther;
+  if (!f) {
+    // A name the system cannot hold (Windows says EINVAL) names no file.
+    bool missing = errno == ENOENT || errno == ENOTDIR || errno == EINVAL ||
+                   errno == ENAMETOOLONG;
+    return missing ? FileKind::kMissing : FileKind::kOther;
+  }
   char head[kOwnerMark.size()];
   size_t n = std::fread(head, 1, sizeof head, f);
   std::fclose(f);
