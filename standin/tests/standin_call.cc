@@ -5,7 +5,8 @@
 //
 // CLIENT is 32 hex digits. Commands: begin:LIST (continuous operation for
 // the comma-separated LIST, sent without a NUL), end, open:PATH. Prints
-// each call's status on a line of its own.
+// the statuses separated by spaces, with no line ending for a Windows
+// runtime to rewrite.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -62,7 +63,7 @@ int main(int argc, char** argv) {
     }
     uint32_t len = static_cast<uint32_t>(data.size());
     int status = entry(op, pos, data.data(), &len, key, 255, keynum, client);
-    std::printf("%d\n", status);
+    std::printf(i > 2 ? " %d" : "%d", status);
   }
   return 0;
 }

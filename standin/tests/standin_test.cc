@@ -389,7 +389,7 @@ TEST_F(StandinTest, StateDirectoryIsMadeWhereverItIsNamed) {
   spec.env = {{"TMPDIR", dir_}, {"TMP", dir_}, {"TEMP", dir_}};
   spec.unset_env.push_back("HOLDFAST_STANDIN_STATE");
   ProcessResult r = RunProcess(spec);
-  EXPECT_EQ("0\n", r.out) << r.err;
+  EXPECT_EQ("0", r.out) << r.err;
   EXPECT_EQ(std::vector<std::string>{Held(kProgram, a)},
             ReadLines(dir_ + "/holdfast-standin/continuous.txt"));
 }
@@ -400,15 +400,15 @@ TEST_F(StandinTest, EndInALaterProcessEndsWhatAnEarlierOneBegan) {
   std::string c = MakeFile("c.dat", kDatabase);
   std::string d = MakeFile("d.dat", kDatabase);
   ProcessResult r = RunProcess(Helper(kProgram, {"begin:" + a + "," + b}));
-  EXPECT_EQ("0\n", r.out) << r.err;
+  EXPECT_EQ("0", r.out) << r.err;
   r = RunProcess(Helper(kOther, {"begin:" + c}));
-  EXPECT_EQ("0\n", r.out) << r.err;
+  EXPECT_EQ("0", r.out) << r.err;
   ASSERT_EQ(0, Begin(d));
   EXPECT_EQ((std::vector<std::string>{Held(kProgram, a), Held(kProgram, b),
                                       Held(kOther, c), Held(kProgram, d)}),
             State());
   r = RunProcess(Helper(kProgram, {"end"}));
-  EXPECT_EQ("0\n", r.out) << r.err;
+  EXPECT_EQ("0", r.out) << r.err;
   EXPECT_EQ(std::vector<std::string>{Held(kOther, c)}, State());
 }
 
@@ -429,9 +429,9 @@ TEST_F(StandinTest, ProcessesBeginningAtOnceLoseNothing) {
     }
     running.push_back(StartProcess(Helper(client, commands)));
   }
-  std::string all_ok;
-  for (int f = 0; f < kFilesEach; ++f)
-    all_ok += "0\n";
+  std::string all_ok = "0";
+  for (int f = 1; f < kFilesEach; ++f)
+    all_ok += " 0";
   for (RunningProcess* p : running) {
     ProcessResult r = WaitProcess(p);
     EXPECT_EQ(all_ok, r.out) << r.err;
@@ -630,7 +630,7 @@ TEST_F(StandinTest, MalformedFaultsRefuseEveryCall) {
   ProcessSpec spec = Helper(kProgram, {"begin:" + a});
   spec.env.push_back({"HOLDFAST_STANDIN_FAULTS", "op=42 bogus"});
   ProcessResult r = RunProcess(spec);
-  EXPECT_EQ("9999\n", r.out);
+  EXPECT_EQ("9999", r.out);
   EXPECT_NE(std::string::npos, r.err.find("HOLDFAST_STANDIN_FAULTS")) << r.err;
 }
 

@@ -16,7 +16,8 @@ void Write(FILE* f, const std::string& s) {
 }  // namespace
 
 // Modes:
-//   args A...          each argument, NUL-terminated, on stdout
+//   args A...          each argument in hex, NUL-terminated, on stdout (hex,
+//                      so a Windows runtime has no line feed to rewrite)
 //   env NAME...        each variable's value or "(unset)", NUL-terminated
 //   cwd                the current directory
 //   cat                standard input, copied to stdout
@@ -27,8 +28,11 @@ void Write(FILE* f, const std::string& s) {
 int main(int argc, char** argv) {
   std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "args") {
-    for (int i = 2; i < argc; ++i)
-      Write(stdout, std::string(argv[i]) + '\0');
+    for (int i = 2; i < argc; ++i) {
+      for (const char* p = argv[i]; *p; ++p)
+        std::printf("%02x", static_cast<unsigned char>(*p));
+      Write(stdout, std::string(1, '\0'));
+    }
   } else if (mode == "env") {
     for (int i = 2; i < argc; ++i) {
       const char* v = std::getenv(argv[i]);

@@ -54,7 +54,14 @@ TEST(Process, ArgumentsArriveUnchanged) {
   child_args.insert(child_args.end(), args.begin(), args.end());
   ProcessResult r = RunProcess(Child(child_args));
   EXPECT_EQ(0, r.exit_status) << r.err;
-  EXPECT_EQ(args, SplitAtNul(r.out));
+  std::vector<std::string> got;
+  for (const std::string& hex : SplitAtNul(r.out)) {
+    std::string arg;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+      arg += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    got.push_back(arg);
+  }
+  EXPECT_EQ(args, got);
 }
 
 TEST(Process, EnvironmentIsSetAndUnsetOnTopOfInherited) {
