@@ -25,6 +25,8 @@ struct Scratch {
 }  // namespace
 
 int CallBtrieve(BtrvRequest& request) {
+  // The engine may take its time: the console shows everything said so far.
+  std::fflush(stderr);
   if (run_options.debug)
     std::printf("Op: %d, Buflen: %d, KeyNum: %d ", request.operation,
                 request.data_length, request.key_number);

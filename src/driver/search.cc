@@ -19,6 +19,7 @@ int SearchRun(const std::string& file_specification) {
   run_state.start_directory = file_specification.substr(0, directory_length);
   run_state.pattern = file_specification.substr(directory_length);
 
+  BufferErrorOutput();
   std::fprintf(stderr, "Searching for <%s>...\n", run_state.pattern.c_str());
   std::fprintf(stderr, "Press <Esc> to terminate HOLDFAST.\n");
 

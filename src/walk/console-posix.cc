@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -59,6 +60,7 @@ void Drop(int count) {
 int EscapeLength() {
   if (pending_count == 1) {
     // The rest of a sequence may be a moment behind its first byte.
+    std::fflush(stderr);
     struct pollfd wait = {tty, POLLIN, 0};
     if (poll(&wait, 1, 20) > 0)
       Fill();
@@ -123,4 +125,13 @@ int PollKey() {
   Drop(length);
   // A whole sequence is one key, and not Esc.
   return length == 1 ? kEscKey : 0;
+}
+
+void BufferErrorOutput() {
+  std::setvbuf(stderr, nullptr, _IOLBF, BUFSIZ);
+}
+
+bool OutputIsTerminal() {
+  static const bool is_terminal = isatty(STDOUT_FILENO);
+  return is_terminal;
 }

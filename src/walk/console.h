@@ -1,4 +1,5 @@
-// Keys from the console itself, never from standard input.
+// Keys from the console itself, never from standard input, and how output
+// reaches it.
 #pragma once
 
 constexpr int kEscKey = 27;
@@ -10,3 +11,10 @@ void StopConsoleKeys();
 
 // The next waiting key code, or -1 when none waits. Never blocks.
 int PollKey();
+
+// Holds standard error back until a line ends, so a spinner step costs no
+// system call of its own; a no-op where the C runtime has no line mode.
+void BufferErrorOutput();
+
+// Whether standard output is a terminal, which shows each line at once.
+bool OutputIsTerminal();

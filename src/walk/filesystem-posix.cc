@@ -44,23 +44,39 @@ bool ChangeDirectory(const std::string& directory) {
   return chdir(directory.c_str()) == 0;
 }
 
+namespace {
+
+// A directory of the listing, kept from the one read for the second listing.
+struct Subdirectory {
+  size_t others_before;
+  std::string name;
+  bool is_link;
+};
+
+}  // namespace
+
 struct ListingState {
-  DIR* dir;
+  DIR* dir;  // Null once read to its end.
   std::string pattern;
   bool match_all;
+  std::vector<Subdirectory> directories;
+  size_t others_after = 0;
+  size_t next_directory = 0;
 };
 
 void ListingCloser::operator()(ListingState* state) const {
-  closedir(state->dir);
+  if (state->dir)
+    closedir(state->dir);
   delete state;
 }
 
 namespace {
 
-// Fills the kind and size of a matching entry. A link to a file counts as
-// that file; a link to a directory is marked so it is never entered.
-void Describe(ListingState* listing, const dirent* found, DirEntry* entry) {
-  entry->name = found->d_name;
+// Fills the kind of an entry, and its size when asked. A link to a file
+// counts as that file; a link to a directory is marked so it is never
+// entered. Without the size, an entry whose kind the directory gives costs
+// no stat.
+void Describe(DIR* dir, const dirent* found, bool want_size, DirEntry* entry) {
   entry->is_directory = false;
   entry->is_directory_link = false;
   entry->size = 0;
@@ -68,44 +84,82 @@ void Describe(ListingState* listing, const dirent* found, DirEntry* entry) {
     entry->is_directory = true;
     return;
   }
+  if (!want_size && found->d_type != DT_LNK && found->d_type != DT_UNKNOWN)
+    return;
   struct stat info;
-  if (fstatat(dirfd(listing->dir), found->d_name, &info, 0) != 0)
+  if (fstatat(dirfd(dir), found->d_name, &info, 0) != 0)
     return;  // Vanished, or a dangling link: a file of no size.
   if (S_ISDIR(info.st_mode)) {
     entry->is_directory = true;
     entry->is_directory_link = found->d_type == DT_LNK ||
         (found->d_type == DT_UNKNOWN &&
-         fstatat(dirfd(listing->dir), found->d_name, &info,
-                 AT_SYMLINK_NOFOLLOW) == 0 &&
+         fstatat(dirfd(dir), found->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
          S_ISLNK(info.st_mode));
     return;
   }
   entry->size = static_cast<uint64_t>(info.st_size);
 }
 
+bool Matches(const ListingState* listing, const char* name) {
+  return listing->match_all || fnmatch(listing->pattern.c_str(), name, 0) == 0;
+}
+
+void Remember(ListingState* listing, const char* name, const DirEntry& kind) {
+  if (!kind.is_directory) {
+    ++listing->others_after;
+    return;
+  }
+  listing->directories.push_back(
+      {listing->others_after, name, kind.is_directory_link});
+  listing->others_after = 0;
+}
+
 }  // namespace
 
-bool MatchesPattern(const std::string& pattern, const char* name) {
-  return pattern == "*.*" || fnmatch(pattern.c_str(), name, 0) == 0;
-}
-
-bool NextEntry(ListingState* listing, DirEntry* entry) {
-  while (const dirent* found = readdir(listing->dir)) {
-    if (listing->match_all || MatchesPattern(listing->pattern, found->d_name)) {
-      Describe(listing, found, entry);
-      return true;
-    }
-  }
-  return false;
-}
-
-Listing OpenListing(const std::string& pattern, DirEntry* entry) {
+Listing OpenListing(const std::string& pattern) {
   DIR* dir = opendir(".");
   if (!dir)
     return nullptr;
   // "*.*" lists every entry, as on Windows, not only names with a dot.
-  Listing listing(new ListingState{dir, pattern, pattern == "*.*"});
-  if (!NextEntry(listing.get(), entry))
-    return nullptr;
-  return listing;
+  return Listing(new ListingState{dir, pattern, pattern == "*.*", {}});
+}
+
+bool NextMatch(ListingState* listing, DirEntry* entry) {
+  DirEntry other;
+  while (listing->dir) {
+    // An error part-way ends the read like its end does.
+    const dirent* found = readdir(listing->dir);
+    if (!found) {
+      closedir(listing->dir);
+      listing->dir = nullptr;
+      break;
+    }
+    if (Matches(listing, found->d_name)) {
+      Describe(listing->dir, found, true, entry);
+      entry->name = found->d_name;
+      Remember(listing, found->d_name, *entry);
+      return true;
+    }
+    Describe(listing->dir, found, false, &other);
+    Remember(listing, found->d_name, other);
+  }
+  return false;
+}
+
+bool NextDirectory(ListingState* listing, DirEntry* entry, size_t* others) {
+  DirEntry rest;
+  while (NextMatch(listing, &rest)) {
+  }
+  if (listing->next_directory == listing->directories.size()) {
+    *others = listing->others_after;
+    listing->others_after = 0;
+    return false;
+  }
+  Subdirectory& found = listing->directories[listing->next_directory++];
+  *others = found.others_before;
+  entry->name = std::move(found.name);
+  entry->is_directory = true;
+  entry->is_directory_link = found.is_link;
+  entry->size = 0;
+  return true;
 }

@@ -52,16 +52,34 @@ bool ChangeDirectory(const std::string& directory) {
   return SetCurrentDirectoryA(directory.c_str()) != 0;
 }
 
-struct ListingState {
-  HANDLE find;
+namespace {
+
+// One find over a pattern, started on first use and closed at its end.
+struct Find {
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  bool started = false;
 };
 
-void ListingCloser::operator()(ListingState* state) const {
-  FindClose(state->find);
-  delete state;
+bool NextFound(const char* pattern, Find* find, WIN32_FIND_DATAA* found) {
+  if (!find->started) {
+    find->started = true;
+    find->handle = FindFirstFileA(pattern, found);
+    return find->handle != INVALID_HANDLE_VALUE;
+  }
+  if (find->handle == INVALID_HANDLE_VALUE)
+    return false;
+  if (FindNextFileA(find->handle, found))
+    return true;
+  FindClose(find->handle);
+  find->handle = INVALID_HANDLE_VALUE;
+  return false;
 }
 
-namespace {
+void Close(Find* find) {
+  if (find->handle != INVALID_HANDLE_VALUE)
+    FindClose(find->handle);
+  find->handle = INVALID_HANDLE_VALUE;
+}
 
 void Describe(const WIN32_FIND_DATAA& found, DirEntry* entry) {
   entry->name = found.cFileName;
@@ -74,19 +92,42 @@ void Describe(const WIN32_FIND_DATAA& found, DirEntry* entry) {
 
 }  // namespace
 
-bool NextEntry(ListingState* listing, DirEntry* entry) {
+// The system matches the pattern itself (short names included), so the two
+// listings are two finds.
+struct ListingState {
+  std::string pattern;
+  Find matches;
+  Find all;
+};
+
+void ListingCloser::operator()(ListingState* state) const {
+  Close(&state->matches);
+  Close(&state->all);
+  delete state;
+}
+
+Listing OpenListing(const std::string& pattern) {
+  return Listing(new ListingState{pattern, {}, {}});
+}
+
+bool NextMatch(ListingState* listing, DirEntry* entry) {
   WIN32_FIND_DATAA found;
-  if (!FindNextFileA(listing->find, &found))
+  if (!NextFound(listing->pattern.c_str(), &listing->matches, &found))
     return false;
   Describe(found, entry);
   return true;
 }
 
-Listing OpenListing(const std::string& pattern, DirEntry* entry) {
+bool NextDirectory(ListingState* listing, DirEntry* entry, size_t* others) {
+  Close(&listing->matches);
+  *others = 0;
   WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA(pattern.c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE)
-    return nullptr;
-  Describe(found, entry);
-  return Listing(new ListingState{find});
+  while (NextFound("*.*", &listing->all, &found)) {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      Describe(found, entry);
+      return true;
+    }
+    ++*others;
+  }
+  return false;
 }

@@ -25,20 +25,24 @@ struct DirEntry {
   uint64_t size = 0;
 };
 
+// The two listings of one directory: the entries that match a pattern, then
+// every entry ("*.*" on Windows). Where the platform allows it they share
+// one read of the directory.
 struct ListingState;
 struct ListingCloser {
   void operator()(ListingState* state) const;
 };
 using Listing = std::unique_ptr<ListingState, ListingCloser>;
 
-// Lists the current directory's entries that match `pattern` ("*.*" lists
-// every entry). Null when the listing cannot start: nothing matches or the
-// directory cannot be read. `*entry` then holds the first entry.
-Listing OpenListing(const std::string& pattern, DirEntry* entry);
+// Starts the listings of the current directory. Null when the directory
+// cannot be read at all; then neither listing has an entry.
+Listing OpenListing(const std::string& pattern);
 
-// Whether the POSIX listing takes `name` for `pattern`: fnmatch, except that
-// "*.*" takes every name. (The Windows listing matches by itself.)
-bool MatchesPattern(const std::string& pattern, const char* name);
+// The next entry that matches the pattern, in listing order. False at the
+// end, when nothing matches, or when the listing fails part-way.
+bool NextMatch(ListingState* listing, DirEntry* entry);
 
-// False at the end of the listing, or when it fails part-way.
-bool NextEntry(ListingState* listing, DirEntry* entry);
+// The next directory among all entries, in listing order, once NextMatch has
+// returned false; `*others` gets the number of other entries listed before
+// it, or when it returns false, after the last directory.
+bool NextDirectory(ListingState* listing, DirEntry* entry, size_t* others);
