@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -21,10 +20,9 @@ namespace fs = std::filesystem;
 
 TEST(WalkMemoryDeathTest, NoMemoryForASubdirectoryPathEndsTheRun) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
-  fs::path root = fs::temp_directory_path() /
-                  ("holdfast-walk-" + std::to_string(std::chrono::steady_clock::now()
-                                                         .time_since_epoch()
-                                                         .count()));
+  auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+  fs::path root =
+      fs::temp_directory_path() / ("holdfast-walk-" + std::to_string(now));
   // A name long enough that the path reserved for it has a size of its own.
   std::string name(97, 's');
   fs::create_directories(root / name);
