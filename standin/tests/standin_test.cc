@@ -17,8 +17,10 @@ namespace fs = std::filesystem;
 using ClientId = std::array<uint8_t, 16>;
 
 // The identity the program presents, and some other client's.
-const ClientId kProgram = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 'B', 'B', 0xB0, 0x07};
-const ClientId kOther = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 'O', 'T', 0x01, 0x02};
+const ClientId kProgram = {0, 0, 0, 0, 0, 0, 0, 0,
+                           0, 0, 0, 0, 'B', 'B', 0xB0, 0x07};
+const ClientId kOther = {0, 0, 0, 0, 0, 0, 0, 0,
+                         0, 0, 0, 0, 'O', 'T', 0x01, 0x02};
 
 const std::string kDatabase = "STANDIN-BTRIEVE\n" + std::string(200, '\0');
 const std::string kOwnerDatabase =
@@ -37,7 +39,8 @@ std::string HexOf(const ClientId& id) {
 BtrCallFunction Entry() {
   static BtrCallFunction entry = [] {
     std::string err;
-    BtrCallFunction e = LoadEntry(ExecutableDirectory() + STANDIN_LIBRARY_NAME, &err);
+    BtrCallFunction e =
+        LoadEntry(ExecutableDirectory() + STANDIN_LIBRARY_NAME, &err);
     if (!e)
       ADD_FAILURE() << err;
     return e;

@@ -95,7 +95,8 @@ TEST_F(TempDir, WorkingDirectoryIsSet) {
 }
 
 TEST(Process, StandardInputIsGivenThenClosed) {
-  for (std::string text : {std::string(), std::string("bytes \x01\x7f\tand\x80 more")}) {
+  for (std::string text :
+       {std::string(), std::string("bytes \x01\x7f\tand\x80 more")}) {
     ProcessSpec spec = Child({"cat"});
     spec.stdin_text = text;
     ProcessResult r = RunProcess(spec);
