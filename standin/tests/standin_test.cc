@@ -154,13 +154,13 @@ class StandinTest : public ::testing::Test {
 
   ProcessSpec Helper(const ClientId& client,
                      const std::vector<std::string>& commands) const {
-    ProcessSpec spec;
-    spec.program = ExecutableDirectory() + HELPER_NAME;
-    spec.args = {HexOf(client)};
-    spec.args.insert(spec.args.end(), commands.begin(), commands.end());
-    spec.env = {{"HOLDFAST_STANDIN_STATE", state_dir_}};
-    spec.unset_env = {"HOLDFAST_STANDIN_JOURNAL", "HOLDFAST_STANDIN_FAULTS"};
-    return spec;
+    ProcessSpec run;
+    run.program = ExecutableDirectory() + HELPER_NAME;
+    run.args = {HexOf(client)};
+    run.args.insert(run.args.end(), commands.begin(), commands.end());
+    run.env = {{"HOLDFAST_STANDIN_STATE", state_dir_}};
+    run.unset_env = {"HOLDFAST_STANDIN_JOURNAL", "HOLDFAST_STANDIN_FAULTS"};
+    return run;
   }
 
   std::string dir_, state_dir_, journal_;
@@ -388,10 +388,10 @@ TEST_F(StandinTest, StateDirectoryIsMadeWhereverItIsNamed) {
             ReadLines(nested + "/continuous.txt"));
 
   // Unset, it lives in the system's temporary folder.
-  ProcessSpec spec = Helper(kProgram, {"begin:" + a});
-  spec.env = {{"TMPDIR", dir_}, {"TMP", dir_}, {"TEMP", dir_}};
-  spec.unset_env.push_back("HOLDFAST_STANDIN_STATE");
-  ProcessResult r = RunProcess(spec);
+  ProcessSpec run = Helper(kProgram, {"begin:" + a});
+  run.env = {{"TMPDIR", dir_}, {"TMP", dir_}, {"TEMP", dir_}};
+  run.unset_env.push_back("HOLDFAST_STANDIN_STATE");
+  ProcessResult r = RunProcess(run);
   EXPECT_EQ("0", r.out) << r.err;
   EXPECT_EQ(std::vector<std::string>{Held(kProgram, a)},
             ReadLines(dir_ + "/holdfast-standin/continuous.txt"));
@@ -630,9 +630,9 @@ TEST_F(StandinTest, MalformedFaultsRefuseEveryCall) {
   SetFaults("");
   EXPECT_EQ(std::vector<std::string>{}, State());
 
-  ProcessSpec spec = Helper(kProgram, {"begin:" + a});
-  spec.env.push_back({"HOLDFAST_STANDIN_FAULTS", "op=42 bogus"});
-  ProcessResult r = RunProcess(spec);
+  ProcessSpec run = Helper(kProgram, {"begin:" + a});
+  run.env.push_back({"HOLDFAST_STANDIN_FAULTS", "op=42 bogus"});
+  ProcessResult r = RunProcess(run);
   EXPECT_EQ("9999", r.out);
   EXPECT_NE(std::string::npos, r.err.find("HOLDFAST_STANDIN_FAULTS")) << r.err;
 }

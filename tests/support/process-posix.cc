@@ -65,20 +65,20 @@ std::string ReadAll(int fd) {
   return out;
 }
 
-std::vector<std::string> ChildEnvironment(const ProcessSpec& spec) {
+std::vector<std::string> ChildEnvironment(const ProcessSpec& run) {
   std::vector<std::string> out;
   for (char** e = environ; *e; ++e) {
     std::string entry = *e;
     std::string name = entry.substr(0, entry.find('='));
     bool drop = false;
-    for (const std::string& u : spec.unset_env)
+    for (const std::string& u : run.unset_env)
       drop = drop || u == name;
-    for (const auto& [n, v] : spec.env)
+    for (const auto& [n, v] : run.env)
       drop = drop || n == name;
     if (!drop)
       out.push_back(entry);
   }
-  for (const auto& [n, v] : spec.env)
+  for (const auto& [n, v] : run.env)
     out.push_back(n + "=" + v);
   return out;
 }
@@ -90,12 +90,12 @@ void CloseIfOpen(int fd) {
 
 }  // namespace
 
-RunningProcess* StartProcess(const ProcessSpec& spec) {
+RunningProcess* StartProcess(const ProcessSpec& run) {
   auto* p = new RunningProcess;
   int in = AnonymousFile();
   p->out = AnonymousFile();
   p->err = AnonymousFile();
-  if (in < 0 || p->out < 0 || p->err < 0 || !WriteAll(in, spec.stdin_text) ||
+  if (in < 0 || p->out < 0 || p->err < 0 || !WriteAll(in, run.stdin_text) ||
       lseek(in, 0, SEEK_SET) != 0) {
     p->failure = std::string("cannot make temporary files: ") + strerror(errno);
     CloseIfOpen(in);
@@ -104,25 +104,25 @@ RunningProcess* StartProcess(const ProcessSpec& spec) {
 
   // Everything the child needs is built before fork: after it, only
   // async-signal-safe calls.
-  std::vector<std::string> env = ChildEnvironment(spec);
+  std::vector<std::string> env = ChildEnvironment(run);
   std::vector<char*> envp;
   for (std::string& e : env)
     envp.push_back(e.data());
   envp.push_back(nullptr);
-  std::vector<std::string> args = spec.args;
-  args.insert(args.begin(), spec.program);
+  std::vector<std::string> args = run.args;
+  args.insert(args.begin(), run.program);
   std::vector<char*> argv;
   for (std::string& a : args)
     argv.push_back(a.data());
   argv.push_back(nullptr);
-  std::string exec_failed = "cannot run " + spec.program + "\n";
-  std::string chdir_failed = "cannot enter " + spec.cwd + "\n";
+  std::string exec_failed = "cannot run " + run.program + "\n";
+  std::string chdir_failed = "cannot enter " + run.cwd + "\n";
 
   pid_t pid = fork();
   if (pid == 0) {
     if (dup2(in, 0) < 0 || dup2(p->out, 1) < 0 || dup2(p->err, 2) < 0)
       _exit(127);
-    if (!spec.cwd.empty() && chdir(spec.cwd.c_str()) != 0) {
+    if (!run.cwd.empty() && chdir(run.cwd.c_str()) != 0) {
       WriteAll(2, chdir_failed);
       _exit(127);
     }

@@ -110,23 +110,23 @@ std::string EnvName(const std::string& entry) {
   return Lower(entry.substr(0, entry.find('=', 1)));
 }
 
-std::string EnvironmentBlock(const ProcessSpec& spec) {
+std::string EnvironmentBlock(const ProcessSpec& run) {
   std::vector<std::string> entries;
   if (char* block = GetEnvironmentStringsA()) {
     for (const char* e = block; *e; e += strlen(e) + 1) {
       std::string entry = e;
       std::string name = EnvName(entry);
       bool drop = false;
-      for (const std::string& u : spec.unset_env)
+      for (const std::string& u : run.unset_env)
         drop = drop || Lower(u) == name;
-      for (const auto& [n, v] : spec.env)
+      for (const auto& [n, v] : run.env)
         drop = drop || Lower(n) == name;
       if (!drop)
         entries.push_back(entry);
     }
     FreeEnvironmentStringsA(block);
   }
-  for (const auto& [n, v] : spec.env)
+  for (const auto& [n, v] : run.env)
     entries.push_back(n + "=" + v);
   std::stable_sort(entries.begin(), entries.end(),
                    [](const std::string& a, const std::string& b) {
@@ -142,13 +142,13 @@ std::string EnvironmentBlock(const ProcessSpec& spec) {
 
 }  // namespace
 
-RunningProcess* StartProcess(const ProcessSpec& spec) {
+RunningProcess* StartProcess(const ProcessSpec& run) {
   auto* p = new RunningProcess;
   HANDLE in = AnonymousFile();
   p->out = AnonymousFile();
   p->err = AnonymousFile();
   if (in == INVALID_HANDLE_VALUE || p->out == INVALID_HANDLE_VALUE ||
-      p->err == INVALID_HANDLE_VALUE || !WriteAll(in, spec.stdin_text) ||
+      p->err == INVALID_HANDLE_VALUE || !WriteAll(in, run.stdin_text) ||
       !Rewind(in)) {
     p->failure = LastError("cannot make temporary files");
     CloseIfOpen(in);
@@ -180,19 +180,19 @@ RunningProcess* StartProcess(const ProcessSpec& spec) {
   si.lpAttributeList = attrs;
 
   // The program name is only quoted: its own parsing has no escapes.
-  std::string command = "\"" + spec.program + "\"";
-  for (const std::string& a : spec.args)
+  std::string command = "\"" + run.program + "\"";
+  for (const std::string& a : run.args)
     command += " " + QuoteArgument(a);
-  std::string env = EnvironmentBlock(spec);
+  std::string env = EnvironmentBlock(run);
   PROCESS_INFORMATION pi = {};
-  if (CreateProcessA(spec.program.c_str(), command.data(), nullptr, nullptr,
+  if (CreateProcessA(run.program.c_str(), command.data(), nullptr, nullptr,
                      TRUE, EXTENDED_STARTUPINFO_PRESENT, env.data(),
-                     spec.cwd.empty() ? nullptr : spec.cwd.c_str(),
+                     run.cwd.empty() ? nullptr : run.cwd.c_str(),
                      &si.StartupInfo, &pi)) {
     CloseHandle(pi.hThread);
     p->process = pi.hProcess;
   } else {
-    p->failure = LastError("cannot run " + spec.program);
+    p->failure = LastError("cannot run " + run.program);
   }
   DeleteProcThreadAttributeList(attrs);
   CloseHandle(in);

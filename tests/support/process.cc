@@ -1,5 +1,5 @@
 #include "support/process.h"
 
-ProcessResult RunProcess(const ProcessSpec& spec) {
-  return WaitProcess(StartProcess(spec));
+ProcessResult RunProcess(const ProcessSpec& run) {
+  return WaitProcess(StartProcess(run));
 }

@@ -26,12 +26,12 @@ struct ProcessSpec {
 };
 
 // Runs to completion; stdout and stderr are captured byte for byte.
-ProcessResult RunProcess(const ProcessSpec& spec);
+ProcessResult RunProcess(const ProcessSpec& run);
 
 // For running several at once. The children write to files, not pipes, so
 // none of them blocks while the test waits for another.
 struct RunningProcess;
-RunningProcess* StartProcess(const ProcessSpec& spec);
+RunningProcess* StartProcess(const ProcessSpec& run);
 ProcessResult WaitProcess(RunningProcess* process);  // frees it
 
 // Folder of the running test binary, ending in the separator.

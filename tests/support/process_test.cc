@@ -9,10 +9,10 @@ namespace {
 namespace fs = std::filesystem;
 
 ProcessSpec Child(std::vector<std::string> args) {
-  ProcessSpec spec;
-  spec.program = ExecutableDirectory() + CHILD_NAME;
-  spec.args = std::move(args);
-  return spec;
+  ProcessSpec run;
+  run.program = ExecutableDirectory() + CHILD_NAME;
+  run.args = std::move(args);
+  return run;
 }
 
 std::vector<std::string> SplitAtNul(const std::string& s) {
@@ -65,20 +65,20 @@ TEST(Process, ArgumentsArriveUnchanged) {
 }
 
 TEST(Process, EnvironmentIsSetAndUnsetOnTopOfInherited) {
-  ProcessSpec spec = Child({"env", "HOLDFAST_PROCESS_A", "HOLDFAST_PROCESS_B",
+  ProcessSpec run = Child({"env", "HOLDFAST_PROCESS_A", "HOLDFAST_PROCESS_B",
                             "PATH"});
-  spec.env = {{"HOLDFAST_PROCESS_A", "one=1 two"},
+  run.env = {{"HOLDFAST_PROCESS_A", "one=1 two"},
               {"HOLDFAST_PROCESS_B", "b"}};
-  spec.unset_env = {"PATH"};
-  ProcessResult r = RunProcess(spec);
+  run.unset_env = {"PATH"};
+  ProcessResult r = RunProcess(run);
   EXPECT_EQ(0, r.exit_status) << r.err;
   EXPECT_EQ((std::vector<std::string>{"one=1 two", "b", "(unset)"}),
             SplitAtNul(r.out));
 
   ASSERT_NE(nullptr, std::getenv("PATH"));
-  spec = Child({"env", "PATH"});
-  spec.env = {{"PATH", "replaced"}};
-  r = RunProcess(spec);
+  run = Child({"env", "PATH"});
+  run.env = {{"PATH", "replaced"}};
+  r = RunProcess(run);
   EXPECT_EQ((std::vector<std::string>{"replaced"}), SplitAtNul(r.out));
 
   r = RunProcess(Child({"env", "PATH"}));
@@ -87,9 +87,9 @@ TEST(Process, EnvironmentIsSetAndUnsetOnTopOfInherited) {
 }
 
 TEST_F(TempDir, WorkingDirectoryIsSet) {
-  ProcessSpec spec = Child({"cwd"});
-  spec.cwd = dir_;
-  ProcessResult r = RunProcess(spec);
+  ProcessSpec run = Child({"cwd"});
+  run.cwd = dir_;
+  ProcessResult r = RunProcess(run);
   ASSERT_EQ(0, r.exit_status) << r.err;
   EXPECT_TRUE(fs::equivalent(dir_, r.out)) << r.out;
 }
@@ -97,9 +97,9 @@ TEST_F(TempDir, WorkingDirectoryIsSet) {
 TEST(Process, StandardInputIsGivenThenClosed) {
   for (std::string text :
        {std::string(), std::string("bytes \x01\x7f\tand\x80 more")}) {
-    ProcessSpec spec = Child({"cat"});
-    spec.stdin_text = text;
-    ProcessResult r = RunProcess(spec);
+    ProcessSpec run = Child({"cat"});
+    run.stdin_text = text;
+    ProcessResult r = RunProcess(run);
     EXPECT_EQ(0, r.exit_status) << r.err;
     EXPECT_EQ(text, r.out);
   }
@@ -122,9 +122,9 @@ TEST(Process, LargeOutputIsCapturedWhole) {
 }
 
 TEST_F(TempDir, MissingProgramFailsWithoutHanging) {
-  ProcessSpec spec;
-  spec.program = dir_ + "/no-such-program";
-  ProcessResult r = RunProcess(spec);
+  ProcessSpec run;
+  run.program = dir_ + "/no-such-program";
+  ProcessResult r = RunProcess(run);
   EXPECT_NE(0, r.exit_status);
   EXPECT_FALSE(r.err.empty());
 }
