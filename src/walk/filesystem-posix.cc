@@ -101,7 +101,7 @@ void Describe(DIR* dir, const dirent* found, bool want_size, DirEntry* entry) {
 }
 
 bool Matches(const ListingState* listing, const char* name) {
-  return listing->match_all || fnmatch(listing->pattern.c_str(), name, 0) == 0;
+  return listing->match_all || MatchesPattern(listing->pattern, name);
 }
 
 void Remember(ListingState* listing, const char* name, const DirEntry& kind) {
@@ -162,4 +162,8 @@ bool NextDirectory(ListingState* listing, DirEntry* entry, size_t* others) {
   entry->is_directory_link = found.is_link;
   entry->size = 0;
   return true;
+}
+
+bool MatchesPattern(const std::string& pattern, const char* name) {
+  return pattern == "*.*" || fnmatch(pattern.c_str(), name, 0) == 0;
 }

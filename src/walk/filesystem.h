@@ -46,3 +46,7 @@ bool NextMatch(ListingState* listing, DirEntry* entry);
 // returned false; `*others` gets the number of other entries listed before
 // it, or when it returns false, after the last directory.
 bool NextDirectory(ListingState* listing, DirEntry* entry, size_t* others);
+
+// Whether the POSIX listing takes `name` for `pattern`: fnmatch, except that
+// "*.*" takes every name. (The Windows listing matches by itself.)
+bool MatchesPattern(const std::string& pattern, const char* name);
