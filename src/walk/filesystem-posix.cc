@@ -19,7 +19,9 @@ size_t DirectoryPartLength(const std::string& file_specification) {
 std::string AbsoluteDirectory(const std::string& directory) {
   std::string absolute;
   if (directory.empty() || directory[0] != '/') {
-    ReadCurrentDirectory(&absolute);
+    // Resolved against "/" instead, "../" would name another tree.
+    if (!ReadCurrentDirectory(&absolute))
+      return std::string();
     if (absolute.empty() || absolute.back() != '/')
       absolute += '/';
   }

@@ -11,7 +11,8 @@ extern const char kSeparator;
 // last separator, or on Windows its last colon), or 0 when it has none.
 size_t DirectoryPartLength(const std::string& file_specification);
 
-// `directory` resolved against the current directory, ending in a separator.
+// `directory` resolved against the current directory, ending in a separator;
+// empty, a directory never entered, when the current directory is unknown.
 std::string AbsoluteDirectory(const std::string& directory);
 
 bool ReadCurrentDirectory(std::string* directory);

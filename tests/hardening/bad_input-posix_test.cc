@@ -97,6 +97,23 @@ TEST(PosixBadInput, LinkLoopsAreNeitherFollowedNorHandedOn) {
   EXPECT_EQ(BegunNames(box.Journal()), std::vector<std::string>{box.Path("d/a.dat")});
 }
 
+// A relative file specification from a current directory that has been
+// removed: its "../" cannot be resolved, and must not become "/".
+TEST(PosixBadInput, RelativeSpecificationFromARemovedDirectory) {
+  Sandbox box;
+  box.Btrieve("a.dat");
+  box.Directory("gone");
+  ProcessSpec spec;
+  spec.program = "/bin/sh";
+  spec.args = {"-c", "cd \"$1\" && rmdir \"$1\" && exec \"$2\" '../*.dat' -S",
+               "sh", box.Path("gone"), HoldfastPath()};
+  spec.env = box.Environment();
+  ProcessResult run = RunProcess(spec);
+  EXPECT_EQ(run.exit_status, 4);
+  EXPECT_EQ(Unspun(run.err), Header("*.dat") + "Unable to set directory to <>.\n");
+  EXPECT_EQ(Operations(box.Journal()), std::vector<int>{28});
+}
+
 // Made with paths relative to an open directory: whole, they exceed
 // PATH_MAX, which the path-taking calls refuse.
 class DeepTree {
