@@ -2,6 +2,7 @@
 // streams, "/" options and drive-relative file specifications.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,7 @@ namespace {
 
 const char kEndText[] = "Terminating Continuous Operations Mode...";
 
-std::string Drive(const Sandbox& box) { return box.root().substr(0, 2); }
+std::string DriveLetter(const Sandbox& box) { return box.root().substr(0, 1); }
 
 TEST(Windows, LoadsWbtrv32BesideTheProgramWhenNoLibraryIsNamed) {
   Sandbox box;
@@ -84,10 +85,14 @@ TEST(Windows, EndOptionWorksAsTheFirstArgumentWithEitherLead) {
 }
 
 struct DriveRelativeCase {
-  const char* spec;  // after the drive letter and colon
+  const char* name;
+  const char* spec;  // after the drive letter
   std::vector<std::string> options;
   std::vector<std::string> begun;  // relative to the sandbox root
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const DriveRelativeCase& c, std::ostream* os) { *os << c.name; }
 
 class DriveRelative : public ::testing::TestWithParam<DriveRelativeCase> {};
 
@@ -99,7 +104,7 @@ TEST_P(DriveRelative, ResolvesAgainstTheDrivesCurrentDirectory) {
   box.Btrieve("A.DAT");
   box.Btrieve("sub/B.DAT");
   box.Btrieve("sub/deep/C.DAT");
-  std::vector<std::string> args = {Drive(box) + c.spec};
+  std::vector<std::string> args = {DriveLetter(box) + c.spec};
   args.insert(args.end(), c.options.begin(), c.options.end());
   RunSettings settings;
   settings.cwd = box.root();
@@ -122,12 +127,13 @@ TEST_P(DriveRelative, ResolvesAgainstTheDrivesCurrentDirectory) {
 INSTANTIATE_TEST_SUITE_P(
     Windows, DriveRelative,
     ::testing::Values(
-        DriveRelativeCase{":*.DAT", {}, {"A.DAT"}},
-        DriveRelativeCase{":*.DAT", {"/S"}, {"A.DAT", "sub/B.DAT",
-                                             "sub/deep/C.DAT"}},
-        DriveRelativeCase{":sub\\*.DAT", {}, {"sub/B.DAT"}},
-        DriveRelativeCase{":sub\\*.DAT", {"-s"}, {"sub/B.DAT",
-                                                  "sub/deep/C.DAT"}}));
+        DriveRelativeCase{"Drive", ":*.DAT", {}, {"A.DAT"}},
+        DriveRelativeCase{"DriveRecursive", ":*.DAT", {"/S"},
+                          {"A.DAT", "sub/B.DAT", "sub/deep/C.DAT"}},
+        DriveRelativeCase{"Subdirectory", ":sub\\*.DAT", {}, {"sub/B.DAT"}},
+        DriveRelativeCase{"SubdirectoryRecursive", ":sub\\*.DAT", {"-s"},
+                          {"sub/B.DAT", "sub/deep/C.DAT"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace e2e
