@@ -12,4 +12,7 @@ flock 9
 # A prefix left half made by an interrupted run is started again.
 rm -rf "$prefix"
 wineboot -i >/dev/null 2>&1 </dev/null
+# The session that made it ends first, so its registry is on disk and the
+# next program starts a fresh, quick one.
+wineserver -w
 touch "$prefix/.holdfast-ready"
