@@ -48,9 +48,13 @@ fi
 
 if [ -z "$build" ]; then
   build=$work/build
-  cmake -S "$source_dir" -B "$build" -DCMAKE_BUILD_TYPE=Release \
-        -DHOLDFAST_TESTS=OFF >/dev/null
-  cmake --build "$build" --target holdfast holdfast_standin >/dev/null
+  if ! { cmake -S "$source_dir" -B "$build" -DCMAKE_BUILD_TYPE=Release \
+            -DHOLDFAST_TESTS=OFF &&
+         cmake --build "$build" --target holdfast holdfast_standin; } \
+       >"$work/build.log" 2>&1; then
+    cat "$work/build.log" >&2
+    exit 1
+  fi
 fi
 holdfast=$build/holdfast
 export HOLDFAST_BTRIEVE_LIBRARY=$build/libholdfast-standin.so
