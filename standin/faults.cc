@@ -113,13 +113,13 @@ bool ParseRule(std::string_view text, FaultRule* rule, std::string* err) {
       continue;
     size_t eq = field.find('=');
     if (eq == std::string_view::npos) {
-      *err = "\"" + std::string(field) + "\" is not name=value";
+      *err = std::string("\"").append(field).append("\" is not name=value");
       return false;
     }
     std::string name(field.substr(0, eq));
     for (const std::string& s : seen) {
       if (s == name) {
-        *err = "\"" + name + "\" given twice";
+        *err = std::string("\"").append(name).append("\" given twice");
         return false;
       }
     }
