@@ -214,6 +214,24 @@ std::vector<Call> Sandbox::Journal() const {
   return ParseJournal(ReadWhole(journal_));
 }
 
+namespace {
+
+// The state file writes "%", LF and CR in a path as %25, %0a and %0d.
+std::string DecodeHeldPath(const std::string& stored) {
+  std::string path;
+  for (size_t i = 0; i < stored.size(); ++i) {
+    if (stored[i] == '%' && i + 2 < stored.size()) {
+      path += static_cast<char>(std::stoi(stored.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      path += stored[i];
+    }
+  }
+  return path;
+}
+
+}  // namespace
+
 std::vector<std::string> Sandbox::Held() const {
   std::string text = ReadWhole((fs::path(state_) / "continuous.txt").string());
   std::vector<std::string> paths;
@@ -224,7 +242,7 @@ std::vector<std::string> Sandbox::Held() const {
     if (!line.empty() && line.back() == '\r')
       line.pop_back();
     if (line.starts_with(prefix))
-      paths.push_back(line.substr(prefix.size()));
+      paths.push_back(DecodeHeldPath(line.substr(prefix.size())));
   }
   return paths;
 }
