@@ -67,7 +67,8 @@ run_case() {
       HOLDFAST_STANDIN_JOURNAL=$(windows_path "$dir/journal.txt") \
       HOLDFAST_STANDIN_STATE=$(windows_path "$dir/state") \
       timeout 180 wine start /wait wineconsole cmd /c \
-        'console-gate.exe gate & holdfast.exe data\*.DAT /S > out.txt 2> err.txt'
+        'console-gate.exe gate & holdfast.exe data\*.DAT /S > out.txt 2> err.txt' \
+        </dev/null >wine.log 2>&1
     echo $? >"$dir/status"
   ) &
   local run=$!
