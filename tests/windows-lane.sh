@@ -71,7 +71,7 @@ installed=$(cd "$staging/install" && find . -type f | sort | tr '\n' ' ')
 rm -f "$x64"/holdfast-*.zip
 cmake --build "$x64" --target package >/dev/null
 zip=$(ls "$x64"/holdfast-*.zip)
-packed=$(unzip -Z1 "$zip" | grep -v '/$' | sed 's|.*/||' | sort | tr '\n' ' ')
+packed=$(cmake -E tar tf "$zip" | grep -v '/$' | sed 's|.*/||' | sort | tr '\n' ' ')
 [ "$packed" = "README.md holdfast.exe " ] || fail "$zip holds: $packed"
 echo "$zip: $packed"
 
