@@ -10,3 +10,6 @@ echo "== Native lane"
 cmake -S . -B build/native -G Ninja -DHOLDFAST_WERROR=ON >/dev/null
 cmake --build build/native
 ctest --test-dir build/native --output-on-failure
+
+bash tests/hardening-lane.sh build
+bash tests/windows-lane.sh build
