@@ -54,6 +54,8 @@ struct NameCase {
   const std::string* skipped;  // the reason it is skipped, or null
 };
 
+void PrintTo(const NameCase& c, std::ostream* os) { *os << c.label; }
+
 class BadNames : public testing::TestWithParam<NameCase> {};
 
 // Each name in one-file mode and in block mode, with every message that
@@ -120,6 +122,8 @@ struct EngineCase {
   ErrorLine error_line;
   std::string engine_text;  // what the engine left in a refused block
 };
+
+void PrintTo(const EngineCase& c, std::ostream* os) { *os << c.label; }
 
 class OddEngine : public testing::TestWithParam<EngineCase> {};
 
