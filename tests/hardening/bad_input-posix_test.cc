@@ -103,12 +103,12 @@ TEST(PosixBadInput, RelativeSpecificationFromARemovedDirectory) {
   Sandbox box;
   box.Btrieve("a.dat");
   box.Directory("gone");
-  ProcessSpec spec;
-  spec.program = "/bin/sh";
-  spec.args = {"-c", "cd \"$1\" && rmdir \"$1\" && exec \"$2\" '../*.dat' -S",
+  ProcessRequest request;
+  request.program = "/bin/sh";
+  request.args = {"-c", "cd \"$1\" && rmdir \"$1\" && exec \"$2\" '../*.dat' -S",
                "sh", box.Path("gone"), HoldfastPath()};
-  spec.env = box.Environment();
-  ProcessResult run = RunProcess(spec);
+  request.env = box.Environment();
+  ProcessResult run = RunProcess(request);
   EXPECT_EQ(run.exit_status, 4);
   EXPECT_EQ(Unspun(run.err), Header("*.dat") + "Unable to set directory to <>.\n");
   EXPECT_EQ(Operations(box.Journal()), std::vector<int>{28});
@@ -223,15 +223,15 @@ TEST(PosixBadInput, DirectoryRemovedWhileTheWalkIsInIt) {
   for (ssize_t n; (n = write(pipe, "#", 1)) > 0;)
     filled += n;
 
-  ProcessSpec spec;
-  spec.program = HoldfastPath();
-  spec.args = {box.Path("d/*.dat"), "-S"};
-  spec.env = box.Environment();
-  for (auto& [name, value] : spec.env)
+  ProcessRequest request;
+  request.program = HoldfastPath();
+  request.args = {box.Path("d/*.dat"), "-S"};
+  request.env = box.Environment();
+  for (auto& [name, value] : request.env)
     if (name == "HOLDFAST_STANDIN_JOURNAL")
       value = fifo;
-  spec.cwd = box.root();
-  RunningProcess* process = StartProcess(spec);
+  request.cwd = box.root();
+  RunningProcess* process = StartProcess(request);
   ASSERT_NE(process, nullptr);
 
   // The engine has begun the first file once the state says so; its
@@ -261,6 +261,10 @@ TEST(PosixBadInput, DirectoryRemovedWhileTheWalkIsInIt) {
   ProcessResult run = WaitProcess(process);
   done = true;
   drain.join();
+  // What the program wrote after the drain's last look is still in the pipe.
+  char rest[65536];
+  for (ssize_t n; (n = read(pipe, rest, sizeof rest)) > 0;)
+    journal.append(rest, n);
   close(pipe);
 
   // The first subdirectory's file was begun; the other one was gone by the
