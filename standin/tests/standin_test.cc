@@ -152,9 +152,9 @@ class StandinTest : public ::testing::Test {
     return HexOf(client) + "\t" + path;
   }
 
-  ProcessSpec Helper(const ClientId& client,
+  ProcessRequest Helper(const ClientId& client,
                      const std::vector<std::string>& commands) const {
-    ProcessSpec run;
+    ProcessRequest run;
     run.program = ExecutableDirectory() + HELPER_NAME;
     run.args = {HexOf(client)};
     run.args.insert(run.args.end(), commands.begin(), commands.end());
@@ -388,7 +388,7 @@ TEST_F(StandinTest, StateDirectoryIsMadeWhereverItIsNamed) {
             ReadLines(nested + "/continuous.txt"));
 
   // Unset, it lives in the system's temporary folder.
-  ProcessSpec run = Helper(kProgram, {"begin:" + a});
+  ProcessRequest run = Helper(kProgram, {"begin:" + a});
   run.env = {{"TMPDIR", dir_}, {"TMP", dir_}, {"TEMP", dir_}};
   run.unset_env.push_back("HOLDFAST_STANDIN_STATE");
   ProcessResult r = RunProcess(run);
@@ -630,7 +630,7 @@ TEST_F(StandinTest, MalformedFaultsRefuseEveryCall) {
   SetFaults("");
   EXPECT_EQ(std::vector<std::string>{}, State());
 
-  ProcessSpec run = Helper(kProgram, {"begin:" + a});
+  ProcessRequest run = Helper(kProgram, {"begin:" + a});
   run.env.push_back({"HOLDFAST_STANDIN_FAULTS", "op=42 bogus"});
   ProcessResult r = RunProcess(run);
   EXPECT_EQ("9999", r.out);

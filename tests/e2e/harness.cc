@@ -200,13 +200,13 @@ std::vector<std::pair<std::string, std::string>> Sandbox::Environment(
 
 Outcome Sandbox::Run(const std::vector<std::string>& args,
                      const RunSettings& settings) const {
-  ProcessSpec spec;
-  spec.program = HoldfastPath();
-  spec.args = args;
-  spec.env = Environment(settings);
-  spec.cwd = settings.cwd.empty() ? root_ : settings.cwd;
-  spec.stdin_text = settings.stdin_text;
-  ProcessResult result = RunProcess(spec);
+  ProcessRequest request;
+  request.program = HoldfastPath();
+  request.args = args;
+  request.env = Environment(settings);
+  request.cwd = settings.cwd.empty() ? root_ : settings.cwd;
+  request.stdin_text = settings.stdin_text;
+  ProcessResult result = RunProcess(request);
   return {result.exit_status, result.out, result.err};
 }
 

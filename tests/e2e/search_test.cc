@@ -126,12 +126,12 @@ TEST(SearchRun, TraceLinesOnBothStreams) {
                       "Op: 28, Buflen: 4, KeyNum: 0 Status: 0\n"));
 }
 
-// Relative specifications name the files found: the engine gets absolute
+// Relative file specifications name the files found: the engine gets absolute
 // paths, with and without recursion.
 TEST(SearchRun, RelativeSpecificationsReachTheEngineAbsolute) {
   struct Case {
     const char* cwd;
-    std::string spec;
+    std::string filespec;
     bool recurse;
     std::vector<std::string> begun;
   };
@@ -146,12 +146,12 @@ TEST(SearchRun, RelativeSpecificationsReachTheEngineAbsolute) {
     Sandbox box;
     box.Btrieve("d/a.dat");
     box.Btrieve("d/sub/b.dat");
-    std::string spec = c.spec;
-    std::replace(spec.begin(), spec.end(), '/', kSep);
-    SCOPED_TRACE(std::string(c.cwd) + " " + spec + (c.recurse ? " -S" : ""));
+    std::string filespec = c.filespec;
+    std::replace(filespec.begin(), filespec.end(), '/', kSep);
+    SCOPED_TRACE(std::string(c.cwd) + " " + filespec + (c.recurse ? " -S" : ""));
     RunSettings settings;
     settings.cwd = box.Path(c.cwd);
-    std::vector<std::string> args = {spec};
+    std::vector<std::string> args = {filespec};
     if (c.recurse)
       args.push_back("-S");
     Outcome run = box.Run(args, settings);

@@ -19,16 +19,16 @@ std::string DriveLetter(const Sandbox& box) { return box.root().substr(0, 1); }
 TEST(Windows, LoadsWbtrv32BesideTheProgramWhenNoLibraryIsNamed) {
   Sandbox box;
   box.Btrieve("A.DAT");
-  ProcessSpec spec;
-  spec.program = HoldfastPath();
-  spec.args = {box.Path("*.DAT")};
+  ProcessRequest request;
+  request.program = HoldfastPath();
+  request.args = {box.Path("*.DAT")};
   for (const auto& [name, value] : box.Environment())
     if (name != "HOLDFAST_BTRIEVE_LIBRARY")
-      spec.env.emplace_back(name, value);
-  spec.unset_env = {"HOLDFAST_BTRIEVE_LIBRARY"};
+      request.env.emplace_back(name, value);
+  request.unset_env = {"HOLDFAST_BTRIEVE_LIBRARY"};
   // Not the program's folder: the library must come from beside the program.
-  spec.cwd = box.root();
-  ProcessResult run = RunProcess(spec);
+  request.cwd = box.root();
+  ProcessResult run = RunProcess(request);
   EXPECT_EQ(run.exit_status, 0) << run.err;
   std::vector<Call> calls = box.Journal();
   ASSERT_EQ(calls.size(), 2u) << run.err;
@@ -86,7 +86,7 @@ TEST(Windows, EndOptionWorksAsTheFirstArgumentWithEitherLead) {
 
 struct DriveRelativeCase {
   const char* name;
-  const char* spec;  // after the drive letter
+  const char* filespec;  // after the drive letter
   std::vector<std::string> options;
   std::vector<std::string> begun;  // relative to the sandbox root
 };
@@ -104,7 +104,7 @@ TEST_P(DriveRelative, ResolvesAgainstTheDrivesCurrentDirectory) {
   box.Btrieve("A.DAT");
   box.Btrieve("sub/B.DAT");
   box.Btrieve("sub/deep/C.DAT");
-  std::vector<std::string> args = {DriveLetter(box) + c.spec};
+  std::vector<std::string> args = {DriveLetter(box) + c.filespec};
   args.insert(args.end(), c.options.begin(), c.options.end());
   RunSettings settings;
   settings.cwd = box.root();

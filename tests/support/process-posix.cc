@@ -65,7 +65,7 @@ std::string ReadAll(int fd) {
   return out;
 }
 
-std::vector<std::string> ChildEnvironment(const ProcessSpec& run) {
+std::vector<std::string> ChildEnvironment(const ProcessRequest& run) {
   std::vector<std::string> out;
   for (char** e = environ; *e; ++e) {
     std::string entry = *e;
@@ -90,7 +90,7 @@ void CloseIfOpen(int fd) {
 
 }  // namespace
 
-RunningProcess* StartProcess(const ProcessSpec& run) {
+RunningProcess* StartProcess(const ProcessRequest& run) {
   auto* p = new RunningProcess;
   int in = AnonymousFile();
   p->out = AnonymousFile();

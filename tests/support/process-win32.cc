@@ -110,7 +110,7 @@ std::string EnvName(const std::string& entry) {
   return Lower(entry.substr(0, entry.find('=', 1)));
 }
 
-std::string EnvironmentBlock(const ProcessSpec& run) {
+std::string EnvironmentBlock(const ProcessRequest& run) {
   std::vector<std::string> entries;
   if (char* block = GetEnvironmentStringsA()) {
     for (const char* e = block; *e; e += strlen(e) + 1) {
@@ -142,7 +142,7 @@ std::string EnvironmentBlock(const ProcessSpec& run) {
 
 }  // namespace
 
-RunningProcess* StartProcess(const ProcessSpec& run) {
+RunningProcess* StartProcess(const ProcessRequest& run) {
   auto* p = new RunningProcess;
   HANDLE in = AnonymousFile();
   p->out = AnonymousFile();

@@ -1,5 +1,5 @@
 #include "support/process.h"
 
-ProcessResult RunProcess(const ProcessSpec& run) {
+ProcessResult RunProcess(const ProcessRequest& run) {
   return WaitProcess(StartProcess(run));
 }

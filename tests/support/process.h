@@ -15,7 +15,7 @@ struct ProcessResult {
   std::string out, err;
 };
 
-struct ProcessSpec {
+struct ProcessRequest {
   std::string program;            // path of the executable
   std::vector<std::string> args;  // arguments after the program name
   // Set on top of the inherited environment.
@@ -26,12 +26,12 @@ struct ProcessSpec {
 };
 
 // Runs to completion; stdout and stderr are captured byte for byte.
-ProcessResult RunProcess(const ProcessSpec& run);
+ProcessResult RunProcess(const ProcessRequest& run);
 
 // For running several at once. The children write to files, not pipes, so
 // none of them blocks while the test waits for another.
 struct RunningProcess;
-RunningProcess* StartProcess(const ProcessSpec& run);
+RunningProcess* StartProcess(const ProcessRequest& run);
 ProcessResult WaitProcess(RunningProcess* process);  // frees it
 
 // Folder of the running test binary, ending in the separator.

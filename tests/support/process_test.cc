@@ -8,8 +8,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-ProcessSpec Child(std::vector<std::string> args) {
-  ProcessSpec run;
+ProcessRequest Child(std::vector<std::string> args) {
+  ProcessRequest run;
   run.program = ExecutableDirectory() + CHILD_NAME;
   run.args = std::move(args);
   return run;
@@ -65,7 +65,7 @@ TEST(Process, ArgumentsArriveUnchanged) {
 }
 
 TEST(Process, EnvironmentIsSetAndUnsetOnTopOfInherited) {
-  ProcessSpec run = Child({"env", "HOLDFAST_PROCESS_A", "HOLDFAST_PROCESS_B",
+  ProcessRequest run = Child({"env", "HOLDFAST_PROCESS_A", "HOLDFAST_PROCESS_B",
                             "PATH"});
   run.env = {{"HOLDFAST_PROCESS_A", "one=1 two"},
               {"HOLDFAST_PROCESS_B", "b"}};
@@ -87,7 +87,7 @@ TEST(Process, EnvironmentIsSetAndUnsetOnTopOfInherited) {
 }
 
 TEST_F(TempDir, WorkingDirectoryIsSet) {
-  ProcessSpec run = Child({"cwd"});
+  ProcessRequest run = Child({"cwd"});
   run.cwd = dir_;
   ProcessResult r = RunProcess(run);
   ASSERT_EQ(0, r.exit_status) << r.err;
@@ -97,7 +97,7 @@ TEST_F(TempDir, WorkingDirectoryIsSet) {
 TEST(Process, StandardInputIsGivenThenClosed) {
   for (std::string text :
        {std::string(), std::string("bytes \x01\x7f\tand\x80 more")}) {
-    ProcessSpec run = Child({"cat"});
+    ProcessRequest run = Child({"cat"});
     run.stdin_text = text;
     ProcessResult r = RunProcess(run);
     EXPECT_EQ(0, r.exit_status) << r.err;
@@ -122,7 +122,7 @@ TEST(Process, LargeOutputIsCapturedWhole) {
 }
 
 TEST_F(TempDir, MissingProgramFailsWithoutHanging) {
-  ProcessSpec run;
+  ProcessRequest run;
   run.program = dir_ + "/no-such-program";
   ProcessResult r = RunProcess(run);
   EXPECT_NE(0, r.exit_status);
