@@ -267,4 +267,15 @@ std::string Spinner(int steps, int first) {
   return out;
 }
 
+std::string Unspun(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (i + 1 < text.size() && text[i + 1] == '\b')
+      ++i;
+    else
+      out += text[i];
+  }
+  return out;
+}
+
 }  // namespace e2e

@@ -121,6 +121,9 @@ std::string Header(std::string_view pattern);
 // `steps` turns of the spinner from its first position.
 std::string Spinner(int steps, int first = 0);
 
+// Standard error without the spinner's character-and-backspace pairs.
+std::string Unspun(const std::string& text);
+
 }  // namespace e2e
 
 #endif  // HOLDFAST_TESTS_E2E_HARNESS_H_

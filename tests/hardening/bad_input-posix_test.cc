@@ -26,17 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Unspun(const std::string& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (i + 1 < text.size() && text[i + 1] == '\b')
-      ++i;
-    else
-      out += text[i];
-  }
-  return out;
-}
-
 TEST(PosixBadInput, NonAsciiAndControlBytesReachTheEngineWhole) {
   const std::vector<std::string> names = {
       "caf\xc3\xa9.dat", "\xff\xfe\x80.dat", "tab\there.dat",

@@ -21,18 +21,6 @@ std::string Name(size_t length) {
   return name + ".dat";
 }
 
-// Standard error without the spinner's character-and-backspace pairs.
-std::string Unspun(const std::string& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (i + 1 < text.size() && text[i + 1] == '\b')
-      ++i;
-    else
-      out += text[i];
-  }
-  return out;
-}
-
 // The names of every block-mode Begin, split at the commas.
 std::vector<std::string> ListedNames(const std::vector<Call>& calls) {
   std::vector<std::string> names;
